@@ -1,0 +1,54 @@
+#include "platform/ansi.h"
+
+#include <cstring>
+
+namespace ansi {
+
+const char* FindChar(const char* s, char c) {
+  for (const char* p = s; *p; p = Next(p)) {
+    if (*p == c) return p;
+  }
+  return nullptr;
+}
+
+const char* FindLastChar(const char* s, char c) {
+  const char* last = nullptr;
+  for (const char* p = s; *p; p = Next(p)) {
+    if (*p == c) last = p;
+  }
+  return last;
+}
+
+const char* FindStr(const char* s, const char* find) {
+  return FindStr(s, s + std::strlen(s), find, std::strlen(find));
+}
+
+const char* FindStr(const char* s, const char* end, const char* find, std::size_t findLength) {
+  if (findLength == 0) return s;
+  for (const char* p = s; p < end && std::size_t(end - p) >= findLength; p = Next(p, end)) {
+    if (*p == *find && std::memcmp(p, find, findLength) == 0) return p;
+  }
+  return nullptr;
+}
+
+bool EqualNoCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    if (ToLower(*a) != ToLower(*b)) return false;
+    if (*a == 0) return true;
+  }
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (ToLower(a[i]) != ToLower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string ToLowerCopy(std::string s) {
+  for (char& c : s) c = ToLower(c);
+  return s;
+}
+
+}  // namespace ansi
