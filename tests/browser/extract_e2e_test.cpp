@@ -1,0 +1,176 @@
+// End-to-end extractions: the sample e-book in its viewer (a real Chromium), extracted by
+// vellowick-cli into a fresh folder, as a user would run it.
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <regex>
+#include <set>
+#include <string>
+
+#include "tests/support/chromium.h"
+#include "tests/support/loopback_server.h"
+#include "tests/support/sample_book.h"
+
+namespace vw {
+namespace testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kCli = std::string(VW_BINARY_DIR) + "/vellowick-cli";
+const std::string kCompleted = "电子书反编译完毕。";
+
+// The files a full extraction of the sample writes, with the extension rule of text mode.
+std::set<std::string> ExpectedFiles(bool text) {
+  std::set<std::string> files;
+  for (const std::string& url : ExpectedSamplePages()) {
+    std::string file = ExpectedSampleFile(url);
+    if (text) file = file.substr(0, file.rfind('.')) + ".txt";
+    files.insert(file);
+  }
+  return files;
+}
+
+// The last "[visited/found]" progress the command line printed, or "".
+std::string LastProgress(const std::string& errors) {
+  std::string last;
+  static const std::regex progress(R"(\[(\d+/\d+)\])");
+  for (std::sregex_iterator it(errors.begin(), errors.end(), progress), end; it != end; ++it) {
+    last = (*it)[1];
+  }
+  return last;
+}
+
+struct CliRun {
+  int exitCode;
+  std::string output;
+  std::string errors;
+};
+
+CliRun Extract(const std::string& endpoint, const std::string& folder,
+            const std::vector<std::string>& extra = {}) {
+  std::vector<std::string> argv = {kCli, "extract", "--devtools", endpoint, "--out", folder};
+  argv.insert(argv.end(), extra.begin(), extra.end());
+  ChildProcess cli(argv);
+  CliRun run;
+  run.output = cli.ReadAllOutput(300s);
+  run.exitCode = cli.Wait(60s);
+  run.errors = cli.Errors();
+  return run;
+}
+
+class FullExtraction : public ::testing::TestWithParam<bool> {};
+
+TEST_P(FullExtraction, SavesEveryPageOnceUnderTheHostWordAndNoResources) {
+  const bool text = GetParam();
+  SampleViewer viewer;
+  TempFolder out;
+  std::vector<std::string> extra = {"--poll-ms", "50"};
+  if (text) extra.push_back("--text");
+  CliRun run = Extract(viewer.endpoint(), out.path(), extra);
+
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_NE(run.output.find(kCompleted), std::string::npos) << run.output;
+  const std::size_t pages = ExpectedSamplePages().size();
+  EXPECT_EQ(LastProgress(run.errors), std::to_string(pages) + "/" + std::to_string(pages));
+  // Every file is a page of the sample; images, scripts and style sheets are not saved.
+  EXPECT_EQ(FilesBelow(out.path()), ExpectedFiles(text));
+}
+
+INSTANTIATE_TEST_SUITE_P(MarkupAndText, FullExtraction, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Text" : "Markup"; });
+
+TEST(Extraction, HomePageWithoutLinksGivesOneOfOne) {
+  LoopbackServer server;
+  Route page;
+  page.body = "<html><head><title>single</title></head><body>only page</body></html>";
+  server.Add("/book/only.htm", page);
+  Chromium browser({}, server.Url("/book/only.htm"));
+  TempFolder out;
+  CliRun run = Extract("http://127.0.0.1:" + std::to_string(browser.endpoint().port), out.path());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(LastProgress(run.errors), "1/1");
+  EXPECT_EQ(FilesBelow(out.path()), std::set<std::string>{"book/only.htm"});
+}
+
+// Starts an extraction, waits for some progress, then does something to the run.
+struct InterruptedRun {
+  std::unique_ptr<ChildProcess> cli;
+  explicit InterruptedRun(const std::string& endpoint, const std::string& folder) {
+    cli = std::make_unique<ChildProcess>(
+        std::vector<std::string>{kCli, "extract", "--devtools", endpoint, "--out", folder});
+  }
+  // Waits until the command line reports at least n visited pages.
+  bool WaitForVisited(int n) {
+    const auto deadline = std::chrono::steady_clock::now() + 120s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      const std::string p = LastProgress(cli->Errors());
+      if (!p.empty() && std::stoi(p) >= n) return true;
+      std::this_thread::sleep_for(50ms);
+    }
+    return false;
+  }
+};
+
+TEST(Extraction, CtrlCEndsTheRunAfterThePageInHand) {
+  SampleViewer viewer;
+  TempFolder out;
+  InterruptedRun run(viewer.endpoint(), out.path());
+  ASSERT_TRUE(run.WaitForVisited(3)) << run.cli->Errors();
+  run.cli->Signal(SIGINT);
+  const std::string output = run.cli->ReadAllOutput(60s);
+  EXPECT_EQ(run.cli->Wait(30s), 130) << run.cli->Errors();
+  EXPECT_NE(output.find(kCompleted), std::string::npos);
+  const std::string progress = LastProgress(run.cli->Errors());
+  const int visited = std::stoi(progress);
+  EXPECT_GE(visited, 3);
+  EXPECT_LT(visited, static_cast<int>(ExpectedSamplePages().size()));
+  EXPECT_EQ(static_cast<int>(FilesBelow(out.path()).size()), visited);
+}
+
+TEST(Extraction, BrowserGoneInTheMiddleEndsTheRunNormally) {
+  SampleViewer viewer;
+  TempFolder out;
+  InterruptedRun run(viewer.endpoint(), out.path());
+  ASSERT_TRUE(run.WaitForVisited(3)) << run.cli->Errors();
+  viewer.process().Stop();  // the viewer closes, and its browser with it
+  const std::string output = run.cli->ReadAllOutput(120s);
+  EXPECT_EQ(run.cli->Wait(30s), 0) << run.cli->Errors();
+  EXPECT_NE(output.find(kCompleted), std::string::npos);
+  const std::string progress = LastProgress(run.cli->Errors());
+  EXPECT_LT(std::stoi(progress), static_cast<int>(ExpectedSamplePages().size()));
+}
+
+TEST(Extraction, PageThatNeverCompletesIsSavedAfterTheWait) {
+  // The home page shows an image whose response never ends, so the page never completes.
+  LoopbackServer server;
+  Route home;
+  home.body = "<html><body><a href=\"slow.htm\">next</a></body></html>";
+  server.Add("/b/index.htm", home);
+  Route slow;
+  slow.body = "<html><body>never done<img src=\"hang.gif\"></body></html>";
+  server.Add("/b/slow.htm", slow);
+  Route hang;
+  hang.contentType = "image/gif";
+  hang.body = "GIF89a";
+  hang.hangAfterHeaders = true;
+  server.Add("/b/hang.gif", hang);
+  Chromium browser({}, server.Url("/b/index.htm"));
+  TempFolder out;
+
+  const auto start = std::chrono::steady_clock::now();
+  CliRun run = Extract("http://127.0.0.1:" + std::to_string(browser.endpoint().port), out.path());
+  const auto took = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(LastProgress(run.errors), "2/2");
+  EXPECT_EQ(FilesBelow(out.path()), (std::set<std::string>{"b/index.htm", "b/slow.htm"}));
+  // The walk gave the page its full wait before saving it as it was.
+  EXPECT_GE(took, 9s);
+}
+
+}  // namespace
+}  // namespace testing
+}  // namespace vw
