@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/vellowick_unit_tests[1]_tests.cmake")
-  include("/work/main/build/tests/vellowick_unit_tests[1]_tests.cmake")
-else()
-  add_test(vellowick_unit_tests_NOT_BUILT vellowick_unit_tests_NOT_BUILT)
-endif()
