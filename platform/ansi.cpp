@@ -31,17 +31,15 @@ const char* FindStr(const char* s, const char* end, const char* find, std::size_
   return nullptr;
 }
 
-bool EqualNoCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    if (ToLower(*a) != ToLower(*b)) return false;
-    if (*a == 0) return true;
-  }
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
+bool EqualNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ToLower(a[i]) != ToLower(b[i])) return false;
+    if (IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (ToLower(a[i]) != ToLower(b[i])) {
+      return false;
+    }
   }
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace ansi {
 
@@ -51,13 +52,12 @@ const char* FindStr(const char* s, const char* find);
 // Like FindStr over the range [s, end), which need not be zero-terminated.
 const char* FindStr(const char* s, const char* end, const char* find, std::size_t findLength);
 
-// Equality with ASCII letter case ignored (lstrcmpiA == 0); other bytes compare as they are.
-bool EqualNoCase(const char* a, const char* b);
+// Equality with ASCII letter case ignored (lstrcmpiA == 0). A double-byte character
+// compares by its bytes, so a trail byte that happens to be a letter is not folded.
+bool EqualNoCase(std::string_view a, std::string_view b);
 
-// The same for two byte strings of known length.
-bool EqualNoCase(const std::string& a, const std::string& b);
-
-// The string with every ASCII letter in lower case.
+// The string with every byte from 'A' to 'Z' in lower case, whatever character it is part
+// of (a plain byte-by-byte folding).
 std::string ToLowerCopy(std::string s);
 
 }  // namespace ansi

@@ -59,6 +59,9 @@ TEST(AnsiCompare, FoldsAsciiCaseOnly) {
   EXPECT_TRUE(ansi::EqualNoCase("Complete", "COMPLETE"));
   EXPECT_FALSE(ansi::EqualNoCase("complete", "complet"));
   EXPECT_FALSE(ansi::EqualNoCase("\xC4\xE3", "\xC4\xC3"));  // GBK bytes compare exactly
+  // 0x81 0x41 and 0x81 0x61 are two different characters whose trail bytes are 'A' and 'a'.
+  EXPECT_FALSE(ansi::EqualNoCase("x\x81\x41", "X\x81\x61"));
+  EXPECT_TRUE(ansi::EqualNoCase("x\x81\x41", "X\x81\x41"));
   EXPECT_TRUE(ansi::EqualNoCase(std::string("A.HTM"), std::string("a.htm")));
   EXPECT_FALSE(ansi::EqualNoCase(std::string("a"), std::string("ab")));
 }

