@@ -33,7 +33,8 @@ void PausePumping(RunState& run, int ms) {
 
 }  // namespace
 
-DocumentRef WaitForComplete(BrowserHost* host, RunState& run, const ExtractOptions& options) {
+DocumentRef WaitForComplete(BrowserHost* host, RunState& run, const ExtractOptions& options,
+                            const std::string& expectedUrl) {
   const int pollMs = std::max(1, options.pollMs);
   const int tries = std::max(1, (options.maxWaitMs + pollMs - 1) / pollMs);
   DocumentRef document;
@@ -41,7 +42,10 @@ DocumentRef WaitForComplete(BrowserHost* host, RunState& run, const ExtractOptio
     document.reset();  // a document that is not complete is released before the next
     PausePumping(run, pollMs);
     document = GetBrowserDocument(host, nullptr);
-    if (document && IsPageComplete(document.get())) break;
+    if (document && IsPageComplete(document.get()) &&
+        (expectedUrl.empty() || GetPageUrl(document.get()) == expectedUrl)) {
+      break;
+    }
   }
   return document;
 }
@@ -52,7 +56,7 @@ DocumentRef LoadPage(BrowserHost* host, const std::string& url, RunState& run,
   if (!document) return nullptr;
   NavigatePage(document.get(), url);
   document.reset();
-  return WaitForComplete(host, run, options);
+  return WaitForComplete(host, run, options, std::string());
 }
 
 int PrefixLength(const std::string& linkPrefix) {

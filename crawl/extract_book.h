@@ -42,10 +42,12 @@ void ExtractBook(BrowserHost* host, const std::string& targetFolder,
                  const std::string& homeUrl, const std::string& linkPrefix, RunState& run,
                  const ExtractOptions& options = {}, ExtractStats* stats = nullptr);
 
-// Waits until the page the browser shows is complete, testing the ready state of a document
-// fetched anew after every pause, or until the wait is used up. Returns the last document
-// fetched (complete or not), or null when none could be had.
-DocumentRef WaitForComplete(BrowserHost* host, RunState& run, const ExtractOptions& options);
+// Waits until the page the browser shows is complete (and, when expectedUrl is not empty,
+// shows that address), testing a document fetched anew after every pause, or until the wait
+// is used up. Returns the last document fetched (complete or not), or null when none could
+// be had.
+DocumentRef WaitForComplete(BrowserHost* host, RunState& run, const ExtractOptions& options,
+                            const std::string& expectedUrl);
 
 // Makes the browser load url and waits, testing the ready state of a document fetched anew
 // after every pause, until the page is complete or the wait is used up. Returns the last

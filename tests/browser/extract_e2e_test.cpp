@@ -44,6 +44,11 @@ std::string LastProgress(const std::string& errors) {
   return last;
 }
 
+// The DevTools endpoint of browser as the command line takes it.
+std::string EndpointOf(const Chromium& browser) {
+  return "http://127.0.0.1:" + std::to_string(browser.endpoint().port);
+}
+
 struct CliRun {
   int exitCode;
   std::string output;
@@ -90,9 +95,9 @@ TEST(Extraction, HomePageWithoutLinksGivesOneOfOne) {
   server.Add("/book/only.htm", page);
   Chromium browser({}, server.Url("/book/only.htm"));
   TempFolder out;
-  CliRun run = Extract("http://127.0.0.1:" + std::to_string(browser.endpoint().port), out.path());
+  CliRun run = Extract(EndpointOf(browser), out.path());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
-  EXPECT_EQ(LastProgress(run.errors), "1/1");
+  EXPECT_EQ(LastProgress(run.errors), "1/1") << run.errors;
   EXPECT_EQ(FilesBelow(out.path()), std::set<std::string>{"book/only.htm"});
 }
 
@@ -105,7 +110,7 @@ struct InterruptedRun {
   }
   // Waits until the command line reports at least n visited pages.
   bool WaitForVisited(int n) {
-    const auto deadline = std::chrono::steady_clock::now() + 120s;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (std::chrono::steady_clock::now() < deadline) {
       const std::string p = LastProgress(cli->Errors());
       if (!p.empty() && std::stoi(p) >= n) return true;
@@ -162,7 +167,7 @@ TEST(Extraction, PageThatNeverCompletesIsSavedAfterTheWait) {
   TempFolder out;
 
   const auto start = std::chrono::steady_clock::now();
-  CliRun run = Extract("http://127.0.0.1:" + std::to_string(browser.endpoint().port), out.path());
+  CliRun run = Extract(EndpointOf(browser), out.path());
   const auto took = std::chrono::steady_clock::now() - start;
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   EXPECT_EQ(LastProgress(run.errors), "2/2");
