@@ -52,7 +52,7 @@ void NavigatePage(PageDocument* document, const std::string& url) {
 bool GetPageSource(PageDocument* document, std::string& out) {
   out.clear();
   std::vector<ElementMarkup> elements;
-  if (document == nullptr || !document->AllElements(elements)) return false;
+  if (document == nullptr || !document->ElementsThroughHtml(elements)) return false;
   bool appended = false;
   for (const ElementMarkup& element : elements) {
     if (element.outerHtml.empty()) continue;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ansi.h"
+
 namespace vw {
 
 // One element of the page in document order, as the browser reports it. Both strings are
@@ -35,6 +37,10 @@ class PageDocument {
   // All elements in document order (false when no element collection can be had).
   virtual bool AllElements(std::vector<ElementMarkup>& elements) = 0;
 
+  // The elements of AllElements up to and including the first one named "HTML" (any case),
+  // which is all the page source needs. A browser may answer this more cheaply.
+  virtual bool ElementsThroughHtml(std::vector<ElementMarkup>& elements);
+
   // The rendered text of the body. hasBody is false (and the result true) for a page
   // without a body element.
   virtual bool BodyText(std::string& text, bool& hasBody) = 0;
@@ -46,6 +52,17 @@ class PageDocument {
   // GBK path with backslashes. The result only says whether the request was made.
   virtual bool SaveTo(const std::string& path) = 0;
 };
+
+inline bool PageDocument::ElementsThroughHtml(std::vector<ElementMarkup>& elements) {
+  if (!AllElements(elements)) return false;
+  for (std::size_t i = 0; i < elements.size(); ++i) {
+    if (ansi::EqualNoCase(elements[i].tagName, "HTML")) {
+      elements.resize(i + 1);
+      break;
+    }
+  }
+  return true;
+}
 
 // A counted reference to a page document. Whoever obtains one owns one reference, which is
 // released when the last copy goes out of scope.

@@ -99,10 +99,33 @@ bool DecodeInOnePass(const std::string& v, std::string& out) {
   }
 }
 
+// Decodes v from index i on in one left-to-right pass: each reference is decoded where it
+// stands and a decoded byte is never looked at again.
+std::string DecodeRestInOnePass(const std::string& v, std::size_t i) {
+  std::string out(v, 0, i);
+  const char* p = v.data() + i;
+  const char* const end = v.data() + v.size();
+  SemicolonCache cache;
+  while (const char* amp = FindByte(p, end, '&')) {
+    out.append(p, amp);
+    if (const auto decoded = DecodeEntity(amp, end, cache)) {
+      if (decoded->byte != 0) out.push_back(static_cast<char>(decoded->byte));
+      p = amp + decoded->length;
+    } else {
+      out.push_back('&');
+      p = amp + 1;
+    }
+  }
+  out.append(p, end);
+  return out;
+}
+
 }  // namespace
 
-std::string DecodeValueReferencesByReplacement(const std::string& value) {
+std::string DecodeValueReferencesByReplacement(const std::string& value,
+                                               std::size_t workBudget) {
   std::string v = value;
+  std::size_t work = 0;
   // The ";" search is shared by the "&"s met while v stays unchanged, so that a run of "&"s
   // without a decodable reference costs one search, not one per "&".
   std::size_t searchedFrom = std::string::npos, found = std::string::npos;
@@ -120,6 +143,12 @@ std::string DecodeValueReferencesByReplacement(const std::string& value) {
     found = cache.found ? std::size_t(cache.found - base) : std::string::npos;
     std::size_t next = i + 1;
     if (decoded) {
+      // Each replacement costs a pass over the whole value. A value crafted with thousands
+      // of different references would make that quadratic and freeze the program, so past
+      // the budget the rest of the value is decoded in one pass, each reference where it
+      // stands (the same result for every value but such crafted ones).
+      work += v.size();
+      if (work > workBudget) return DecodeRestInOnePass(v, i);
       const std::string t = v.substr(i, decoded->length);
       ReplaceAll(v, t, decoded->byte);
       searchedFrom = found = std::string::npos;  // v changed
@@ -136,7 +165,8 @@ std::string DecodeValueReferences(const std::string& value) {
   if (value.find('&') == std::string::npos) return value;
   std::string out;
   if (DecodeInOnePass(value, out)) return out;
-  return DecodeValueReferencesByReplacement(value);
+  return DecodeValueReferencesByReplacement(value, kReplacementBudgetFactor * value.size() +
+                                                       kReplacementBudgetBase);
 }
 
 void TreatAttributeValue(const char* begin, const char* end, std::string& out) {

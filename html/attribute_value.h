@@ -2,6 +2,7 @@
 // removed, carriage returns and tabs turned into spaces, character references decoded.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace vw {
@@ -15,8 +16,16 @@ void TreatAttributeValue(const char* begin, const char* end, std::string& out);
 // stood.
 std::string DecodeValueReferences(const std::string& value);
 
-// The same rule carried out literally, one whole-value replacement per decoded reference.
-// Exposed so that tests can check the single-pass decoder against it.
-std::string DecodeValueReferencesByReplacement(const std::string& value);
+// The work allowed to the whole-value replacements of one value, in bytes passed over:
+// this many times the value's length, plus a fixed allowance for short values.
+constexpr std::size_t kReplacementBudgetFactor = 64;
+constexpr std::size_t kReplacementBudgetBase = 1 << 16;
+
+// The same rule carried out literally, one whole-value replacement per decoded reference,
+// until the replacements have passed over workBudget bytes; the rest of the value is then
+// decoded in one pass, each reference where it stands. Exposed so that tests can check the
+// single-pass decoder against it (with an unlimited budget).
+std::string DecodeValueReferencesByReplacement(const std::string& value,
+                                               std::size_t workBudget = std::size_t(-1));
 
 }  // namespace vw

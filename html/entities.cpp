@@ -106,6 +106,10 @@ std::optional<DecodedEntity> DecodeBetween(const char* amp, const char* semicolo
     const std::int32_t number = ReadNumber(digits, semicolon, base);
     return DecodedEntity{static_cast<unsigned char>(std::uint32_t(number) & 0xFF), length};
   }
+  // No known name is longer than six bytes ("curren", "Agrave"); a longer one is no
+  // reference, and is not copied, so a run of "&"s before one far ";" stays linear.
+  constexpr std::size_t kLongestName = 6;
+  if (length - 2 > kLongestName) return std::nullopt;
   const std::string name = NormalizeEntityName(std::string_view(amp + 1, length - 2));
   const auto value = EntityTable::Instance().Find(name);
   if (!value) return std::nullopt;

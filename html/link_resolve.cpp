@@ -134,7 +134,11 @@ void CLinkCollector::ResolveLink(CLinkNode& pageList, CLinkNode& resourceList,
       url.erase(0, std::min(url.size(), colon + 4));
       absolute = LooksAbsolute(url);
     } else {
-      absolute = true;
+      // A colon that only turns up in the query or the fragment ("#sec:2", "?at=10:30") is
+      // no scheme: such a link refers to the page itself and resolves like "#top". Taken as
+      // absolute, its normalised text is empty, matches every prefix, and the fragment cut
+      // would queue an empty URL (or the bare "?..." text) as a page of its own.
+      absolute = colon < url.find_first_of("?#");
     }
   }
 

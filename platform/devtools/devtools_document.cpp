@@ -12,8 +12,10 @@ namespace {
 using Json = nlohmann::json;
 
 // Comments ahead of the html element with their markup (tag name "!"), then every element
-// in tree order (the order of document.all), as [tagName, outerHTML] pairs.
-constexpr char kAllElementsScript[] = R"JS((() => {
+// in tree order (the order of document.all), as [tagName, outerHTML] pairs. Called with
+// true, it stops after the html element, whose markup holds everything inside it: a large
+// page then costs its own size once instead of every element's markup again.
+constexpr char kElementsFunction[] = R"JS(((stopAtHtml) => {
   const out = [];
   const walker = document.createTreeWalker(document,
       NodeFilter.SHOW_ELEMENT | NodeFilter.SHOW_COMMENT);
@@ -25,10 +27,11 @@ constexpr char kAllElementsScript[] = R"JS((() => {
     } else {
       seenElement = true;
       out.push([node.tagName, node.outerHTML]);
+      if (stopAtHtml && node.tagName.toUpperCase() === 'HTML') break;
     }
   }
   return out;
-})())JS";
+}))JS";
 
 // A string value converted to GBK; false for anything else.
 bool GbkString(const Json& value, std::string& out) {
@@ -99,9 +102,19 @@ bool DevToolsDocument::SetUrl(const std::string& url) {
 }
 
 bool DevToolsDocument::AllElements(std::vector<ElementMarkup>& elements) {
+  return Elements(false, elements);
+}
+
+bool DevToolsDocument::ElementsThroughHtml(std::vector<ElementMarkup>& elements) {
+  return Elements(true, elements);
+}
+
+bool DevToolsDocument::Elements(bool stopAtHtml, std::vector<ElementMarkup>& elements) {
   Json value;
   if (session_->NavigationPending()) return false;
-  if (!session_->Evaluate(kAllElementsScript, value) || !value.is_array()) return false;
+  const std::string script =
+      std::string(kElementsFunction) + (stopAtHtml ? "(true)" : "(false)");
+  if (!session_->Evaluate(script, value) || !value.is_array()) return false;
   elements.clear();
   elements.reserve(value.size());
   for (const Json& pair : value) {

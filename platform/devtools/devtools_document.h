@@ -26,6 +26,7 @@ class DevToolsDocument : public PageDocument {
   bool Url(std::string& url) override;
   bool SetUrl(const std::string& url) override;
   bool AllElements(std::vector<ElementMarkup>& elements) override;
+  bool ElementsThroughHtml(std::vector<ElementMarkup>& elements) override;
   bool BodyText(std::string& text, bool& hasBody) override;
   bool CanSave() const override { return true; }
 
@@ -36,6 +37,8 @@ class DevToolsDocument : public PageDocument {
   bool SaveTo(const std::string& path) override;
 
  private:
+  // The elements in tree order, stopping after the html element when stopAtHtml is set.
+  bool Elements(bool stopAtHtml, std::vector<ElementMarkup>& elements);
   std::shared_ptr<PageSession> session_;
 };
 

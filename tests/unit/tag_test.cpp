@@ -112,6 +112,22 @@ TEST(AttributeValue, SinglePassAgreesWithReplacementOnRandomValues) {
   }
 }
 
+// A value crafted so that whole-value replacement would pass over it once per reference
+// (a doubled "&" sends it down that path, then thousands of different references follow):
+// past the work budget the rest is decoded in one pass, and the result is still each
+// reference decoded once where it stands.
+TEST(AttributeValue, CraftedValueWithThousandsOfReferencesDecodesEachOnce) {
+  std::string value = "&&x;", expected = "&&x;";
+  for (int i = 0; i < 20000; ++i) {
+    value += "&#" + std::string(std::size_t(i % 5), '0') + std::to_string(65 + i % 26) + ";";
+    expected += char('A' + i % 26);
+  }
+  EXPECT_EQ(vw::DecodeValueReferences(value), expected);
+  // A budget too small for even one replacement switches to the one pass at once; a
+  // reference that decodes to 0 is dropped there as well.
+  EXPECT_EQ(vw::DecodeValueReferencesByReplacement("&&x;&#0;&amp;&lt;", 0), "&&x;&<");
+}
+
 struct TagResult {
   std::size_t consumed;
   bool opening, closing;
