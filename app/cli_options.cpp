@@ -45,7 +45,7 @@ const char* CliUsage() {
       "\n"
       "Ctrl-C stops the walk after the page in hand; a second Ctrl-C ends at once.\n"
       "Exit codes: 0 done, 2 bad command line, 3 no browser at the endpoint, 4 no such page\n"
-      "or several match, 5 bad target folder, 6 a file could not be written, 130 stopped.\n";
+      "or several match, 5 bad target folder, 6 a page could not be written, 130 stopped.\n";
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options,

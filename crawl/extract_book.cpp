@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <thread>
 
@@ -10,6 +11,7 @@
 #include "crawl/link_list.h"
 #include "crawl/page_save.h"
 #include "crawl/url_map.h"
+#include "platform/files.h"
 
 namespace vw {
 namespace {
@@ -122,13 +124,20 @@ void ExtractBook(BrowserHost* host, const std::string& targetFolder,
         // No usable file path: the page is still counted and read for links, but nothing is
         // written, and the path display keeps the last file written.
         note = "no file path for this address";
-        ++st.pagesUnwritable;
+        ++st.pagesNotWritten;
       } else {
         path.replace(relativeStart, std::string::npos, relative);
         if (run.m_bSaveText) {
           SavePageText(document.get(), path);
         } else {
           SavePageHtml(document.get(), path);
+        }
+        // A file that cannot be opened is passed over silently by the saving step; it is
+        // counted here so that the run does not report it as saved.
+        std::uint64_t size = 0;
+        if (!FileSize(path, size)) {
+          note = "the file could not be written";
+          ++st.pagesNotWritten;
         }
       }
       pageList.MarkVisited(entry);

@@ -27,8 +27,10 @@ struct ExtractStats {
   int pagesVisited = 0;
   // Entries passed over because no document could be had.
   int pagesSkipped = 0;
-  // Pages that were visited but not written because their address gives no usable path.
-  int pagesUnwritable = 0;
+  // Pages that were visited but left no file: their address gives no usable path, or the
+  // file could not be created (a folder that cannot be written, a page without a body in
+  // text mode).
+  int pagesNotWritten = 0;
   // False when the browser could not be reached at the start.
   bool reached = false;
 };

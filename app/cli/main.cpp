@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -193,19 +194,22 @@ int RunExtract(const vw::CliOptions& options) {
 
   if (!failure.empty()) std::fprintf(stderr, "vellowick-cli: %s\n", failure.c_str());
   std::printf("%s\n", kCompleted);
-  std::printf("%d pages saved, %d skipped, %d found, into %s%s\n",
-              stats.pagesVisited - stats.pagesUnwritable,
-              stats.pagesSkipped + stats.pagesUnwritable, stats.pagesFound, options.out.c_str(),
+  std::printf("%d pages saved, %d not written, %d skipped (no page), %d found, into %s%s\n",
+              stats.pagesVisited - stats.pagesNotWritten, stats.pagesNotWritten,
+              stats.pagesSkipped, stats.pagesFound, options.out.c_str(),
               stopped ? " (stopped)" : "");
   std::fflush(stdout);
   if (!stats.reached) return Fail(kNoBrowser, "the page cannot be reached");
-  if (!failure.empty()) return kFileError;
+  if (!failure.empty() || stats.pagesNotWritten > 0) return kFileError;
   return stopped ? kStopped : kDone;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file size limit makes a write fail (and the run end with the file error) instead of
+  // killing the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
   vw::CliOptions options;
   std::string error;

@@ -6,11 +6,11 @@
 
 #include <chrono>
 #include <thread>
-#include <regex>
 #include <set>
 #include <string>
 
 #include "tests/support/chromium.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/sample_book.h"
 
@@ -20,8 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kCli = std::string(VW_BINARY_DIR) + "/vellowick-cli";
-const std::string kCompleted = "电子书反编译完毕。";
+const std::string kCli = CliPath();
+const std::string kCompleted = kCompletedMessage;
 
 // The files a full extraction of the sample writes, with the extension rule of text mode.
 std::set<std::string> ExpectedFiles(bool text) {
@@ -32,16 +32,6 @@ std::set<std::string> ExpectedFiles(bool text) {
     files.insert(file);
   }
   return files;
-}
-
-// The last "[visited/found]" progress the command line printed, or "".
-std::string LastProgress(const std::string& errors) {
-  std::string last;
-  static const std::regex progress(R"(\[(\d+/\d+)\])");
-  for (std::sregex_iterator it(errors.begin(), errors.end(), progress), end; it != end; ++it) {
-    last = (*it)[1];
-  }
-  return last;
 }
 
 // The DevTools endpoint of browser as the command line takes it.
@@ -101,36 +91,23 @@ TEST(Extraction, HomePageWithoutLinksGivesOneOfOne) {
   EXPECT_EQ(FilesBelow(out.path()), std::set<std::string>{"book/only.htm"});
 }
 
-// Starts an extraction, waits for some progress, then does something to the run.
-struct InterruptedRun {
-  std::unique_ptr<ChildProcess> cli;
-  explicit InterruptedRun(const std::string& endpoint, const std::string& folder) {
-    cli = std::make_unique<ChildProcess>(
-        std::vector<std::string>{kCli, "extract", "--devtools", endpoint, "--out", folder});
-  }
-  // Waits until the command line reports at least n visited pages.
-  bool WaitForVisited(int n) {
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (std::chrono::steady_clock::now() < deadline) {
-      const std::string p = LastProgress(cli->Errors());
-      if (!p.empty() && std::stoi(p) >= n) return true;
-      std::this_thread::sleep_for(50ms);
-    }
-    return false;
-  }
-};
+// Starts an extraction of the browser at endpoint into folder.
+std::unique_ptr<ChildProcess> StartExtract(const std::string& endpoint,
+                                           const std::string& folder) {
+  return std::make_unique<ChildProcess>(
+      std::vector<std::string>{kCli, "extract", "--devtools", endpoint, "--out", folder});
+}
 
 TEST(Extraction, CtrlCEndsTheRunAfterThePageInHand) {
   SampleViewer viewer;
   TempFolder out;
-  InterruptedRun run(viewer.endpoint(), out.path());
-  ASSERT_TRUE(run.WaitForVisited(3)) << run.cli->Errors();
-  run.cli->Signal(SIGINT);
-  const std::string output = run.cli->ReadAllOutput(60s);
-  EXPECT_EQ(run.cli->Wait(30s), 130) << run.cli->Errors();
+  auto cli = StartExtract(viewer.endpoint(), out.path());
+  ASSERT_TRUE(WaitForVisited(*cli, 3)) << cli->Errors();
+  cli->Signal(SIGINT);
+  const std::string output = cli->ReadAllOutput(60s);
+  EXPECT_EQ(cli->Wait(30s), 130) << cli->Errors();
   EXPECT_NE(output.find(kCompleted), std::string::npos);
-  const std::string progress = LastProgress(run.cli->Errors());
-  const int visited = std::stoi(progress);
+  const int visited = LastVisited(cli->Errors());
   EXPECT_GE(visited, 3);
   EXPECT_LT(visited, static_cast<int>(ExpectedSamplePages().size()));
   EXPECT_EQ(static_cast<int>(FilesBelow(out.path()).size()), visited);
@@ -139,14 +116,13 @@ TEST(Extraction, CtrlCEndsTheRunAfterThePageInHand) {
 TEST(Extraction, BrowserGoneInTheMiddleEndsTheRunNormally) {
   SampleViewer viewer;
   TempFolder out;
-  InterruptedRun run(viewer.endpoint(), out.path());
-  ASSERT_TRUE(run.WaitForVisited(3)) << run.cli->Errors();
+  auto cli = StartExtract(viewer.endpoint(), out.path());
+  ASSERT_TRUE(WaitForVisited(*cli, 3)) << cli->Errors();
   viewer.process().Stop();  // the viewer closes, and its browser with it
-  const std::string output = run.cli->ReadAllOutput(120s);
-  EXPECT_EQ(run.cli->Wait(30s), 0) << run.cli->Errors();
+  const std::string output = cli->ReadAllOutput(120s);
+  EXPECT_EQ(cli->Wait(30s), 0) << cli->Errors();
   EXPECT_NE(output.find(kCompleted), std::string::npos);
-  const std::string progress = LastProgress(run.cli->Errors());
-  EXPECT_LT(std::stoi(progress), static_cast<int>(ExpectedSamplePages().size()));
+  EXPECT_LT(LastVisited(cli->Errors()), static_cast<int>(ExpectedSamplePages().size()));
 }
 
 TEST(Extraction, PageThatNeverCompletesIsSavedAfterTheWait) {

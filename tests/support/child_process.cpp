@@ -1,6 +1,7 @@
 #include "tests/support/child_process.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -18,7 +19,7 @@ namespace testing {
 
 using Clock = std::chrono::steady_clock;
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, int runAsUid, int runAsGid) {
   char stderrTemplate[] = "/tmp/vw-child-stderr-XXXXXX";
   int errFd = mkstemp(stderrTemplate);
   if (errFd < 0) throw std::runtime_error("cannot create a file for the child's stderr");
@@ -39,6 +40,11 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     int devNull = open("/dev/null", O_RDONLY);
     if (devNull >= 0) dup2(devNull, STDIN_FILENO);
     setpgid(0, 0);  // its own group, so a terminal's Ctrl-C never reaches it by accident
+    if (runAsUid >= 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(gid_t(runAsGid)) != 0 ||
+         setuid(uid_t(runAsUid)) != 0)) {
+      _exit(126);
+    }
     execv(args[0], args.data());
     _exit(127);
   }

@@ -15,9 +15,11 @@ namespace testing {
 // read at any time. The destructor sends SIGTERM, then SIGKILL after 5 s, and waits.
 class ChildProcess {
  public:
-  // Starts argv[0] (a path, no shell) with the arguments. Throws std::runtime_error when the
-  // program cannot be started.
-  explicit ChildProcess(const std::vector<std::string>& argv);
+  // Starts argv[0] (a path, no shell) with the arguments; with runAsUid >= 0 (the test runs
+  // as root), as that user and group instead. Throws std::runtime_error when the program
+  // cannot be started.
+  explicit ChildProcess(const std::vector<std::string>& argv, int runAsUid = -1,
+                        int runAsGid = -1);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
