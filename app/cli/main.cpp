@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
   vw::CliOptions options;
   std::string error;
   if (!vw::ParseCliOptions(args, options, error)) {
-    std::fprintf(stderr, "vellowick-cli: %s\n\n%s", error.c_str(), vw::CliUsage());
+    std::fprintf(stderr, "vellowick-cli: %s\nTry 'vellowick-cli --help'.\n", error.c_str());
     return kBadCommandLine;
   }
   switch (options.command) {

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "platform/devtools/cdp_connection.h"
 #include "tests/support/chromium.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/loopback_server.h"
@@ -150,6 +151,61 @@ TEST(Extraction, PageThatNeverCompletesIsSavedAfterTheWait) {
   EXPECT_EQ(FilesBelow(out.path()), (std::set<std::string>{"b/index.htm", "b/slow.htm"}));
   // The walk gave the page its full wait before saving it as it was.
   EXPECT_GE(took, 9s);
+}
+
+TEST(CommandLine, BadInputGivesAClearErrorAndItsExitCode) {
+  LoopbackServer server;
+  Route page;
+  page.body = "<html><body>one of two</body></html>";
+  server.Add("/one.htm", page);
+  server.Add("/two.htm", page);
+  Chromium browser({}, server.Url("/one.htm"));
+  {
+    // A second page, opened as a user opens another tab.
+    std::string browserUrl;
+    ASSERT_TRUE(devtools::BrowserWebSocketUrl(browser.endpoint(), browserUrl));
+    auto connection = devtools::CdpConnection::Open(
+        browser.endpoint(), devtools::WebSocketPath(browserUrl), nullptr);
+    ASSERT_TRUE(connection);
+    nlohmann::json result;
+    ASSERT_TRUE(connection->Call("Target.createTarget", {{"url", server.Url("/two.htm")}},
+                                 result));
+  }
+  const std::string endpoint = EndpointOf(browser);
+  TempFolder out;
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    const char* message;
+  } cases[] = {
+      {{"extract", "--out", out.path(), "--bogus"}, 2, "unknown option"},
+      {{"extract", "--devtools", endpoint}, 2, "needs --out"},
+      {{"extract", "--out", out.path() + "/missing", "--devtools", endpoint}, 5,
+       "does not exist"},
+      {{"extract", "--out", out.path(), "--devtools", "127.0.0.1:1"}, 3, "no browser"},
+      {{"extract", "--out", out.path(), "--devtools", endpoint}, 4, "several pages"},
+      {{"extract", "--out", out.path(), "--devtools", endpoint, "--target", "nothing"}, 4,
+       "no page matches"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> argv = {kCli};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    ChildProcess cli(argv);
+    cli.ReadAllOutput(60s);
+    EXPECT_EQ(cli.Wait(30s), c.exitCode) << c.message;
+    EXPECT_NE(cli.Errors().find(c.message), std::string::npos) << cli.Errors();
+  }
+  // The pages are listed, and one of them can be chosen by its address.
+  ChildProcess targets({kCli, "targets", "--devtools", endpoint});
+  const std::string listed = targets.ReadAllOutput(60s);
+  EXPECT_EQ(targets.Wait(30s), 0);
+  EXPECT_NE(listed.find(server.Url("/one.htm")), std::string::npos) << listed;
+  EXPECT_NE(listed.find(server.Url("/two.htm")), std::string::npos) << listed;
+  CliRun chosen = Extract(endpoint, out.path(), {"--target", "two.htm"});
+  EXPECT_EQ(chosen.exitCode, 0) << chosen.errors;
+  // (A host with a port: the last separator of the prefix is the port's colon.)
+  EXPECT_EQ(FilesBelow(out.path()),
+            std::set<std::string>{std::to_string(server.port()) + "/two.htm"});
 }
 
 }  // namespace
