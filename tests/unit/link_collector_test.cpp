@@ -137,6 +137,12 @@ TEST(ResolveLink, MendedCases) {
        {"http://ebook/book/a/b:c.htm"}, {}},
       {"a link to another server without a scheme", kPrefix, kPage, "//evil/a.htm", {}, {}},
       {"... allowed by an empty prefix", "", kPage, "//evil/a.htm", {"http://evil/a.htm"}, {}},
+      // Found by fuzzing: a colon in the fragment made "#:" absolute, its empty normalised
+      // text matched every prefix, and the fragment cut queued an empty URL.
+      {"a colon only in the fragment names this page", "", kPage, "#:", {}, {}},
+      {"... also under a prefix", kPrefix, kPage, "#sec:2", {}, {}},
+      {"a colon only in the query", kPrefix, kPage, "?at=10:30",
+       {"http://ebook/book/ch1.htm?at=10:30"}, {}},
       {"a Chinese folder name is one segment", "ebk:", gbkPage, "../b.htm",
        {"ebk:\xD6\xD0\\b.htm"}, {}},
       {"a Chinese file name is one segment", "ebk:", "ebk:\xD6\xD0\\\xD5\x5C.htm", "b.htm",
