@@ -134,9 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const char c = static_cast<char>(data[0]);
   ++data;
   --size;
-  std::unique_ptr<char[]> buffer(new char[size + 1]);
-  if (size > 0) std::memcpy(buffer.get(), data, size);
-  buffer[size] = 0;
+  std::unique_ptr<char[]> buffer = fuzz::ExactCopy(data, size, true);
   const char* s = buffer.get();
   const std::size_t length = std::strlen(s);
   const char* needle = length < size ? s + length + 1 : s + size;

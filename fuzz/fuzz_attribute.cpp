@@ -100,8 +100,7 @@ Expected ParseLiterally(const char* p, const char* end) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::unique_ptr<char[]> buffer(new char[size == 0 ? 1 : size]);
-  if (size > 0) std::memcpy(buffer.get(), data, size);
+  std::unique_ptr<char[]> buffer = fuzz::ExactCopy(data, size, false);
   const char* begin = buffer.get();
   const char* end = begin + size;
 

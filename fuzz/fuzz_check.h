@@ -2,8 +2,11 @@
 // small helpers several targets need (character starts of GBK text, case folding).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,17 @@
   } while (0)
 
 namespace fuzz {
+
+// The input in a heap block of exactly its size, followed by a zero byte when terminate is
+// set, so that AddressSanitizer catches any read past the end.
+inline std::unique_ptr<char[]> ExactCopy(const std::uint8_t* data, std::size_t size,
+                                         bool terminate) {
+  const std::size_t bytes = size + (terminate ? 1 : 0);
+  std::unique_ptr<char[]> copy(new char[bytes == 0 ? 1 : bytes]);
+  if (size > 0) std::memcpy(copy.get(), data, size);
+  if (terminate) copy[size] = 0;
+  return copy;
+}
 
 // The indices of s where characters start when s is stepped with ansi::Next up to its first
 // zero byte (a lead byte and the byte after it form one character).

@@ -196,9 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The document in a heap block of exactly its size plus the zero, so that any read past
   // the zero is caught.
-  std::unique_ptr<char[]> doc(new char[size + 1]);
-  std::memcpy(doc.get(), data, size);
-  doc[size] = 0;
+  std::unique_ptr<char[]> doc = fuzz::ExactCopy(data, size, true);
   const std::size_t length = std::strlen(doc.get());
 
   vw::CHtmlReader reader;
