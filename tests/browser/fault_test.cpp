@@ -131,8 +131,18 @@ TEST(Faults, FolderMadeReadOnlyInTheMiddleLeavesTheSavedPagesAndReportsTheRest) 
   // Root may write into any folder, so as root the program runs as "nobody", for whom a
   // read-only folder is read-only.
   const bool root = geteuid() == 0;
-  if (root) chmod(out.path().c_str(), 0777);
-  ChildProcess cli({CliPath(), "extract", "--devtools", viewer.endpoint(), "--out", out.path()},
+  std::string program = CliPath();
+  TempFolder bin;
+  if (root) {
+    // The build folder may lie where "nobody" cannot reach it; a copy of the program (its
+    // own libraries are linked in) runs from a folder everyone can read.
+    chmod(out.path().c_str(), 0777);
+    chmod(bin.path().c_str(), 0755);
+    program = bin.path() + "/vellowick-cli";
+    fs::copy_file(CliPath(), program);
+    chmod(program.c_str(), 0755);
+  }
+  ChildProcess cli({program, "extract", "--devtools", viewer.endpoint(), "--out", out.path()},
                    root ? 65534 : -1, root ? 65534 : -1);
   ASSERT_TRUE(WaitForVisited(cli, 4)) << cli.Errors();
   MakeReadOnly(out.path());
