@@ -13,6 +13,7 @@
 #include "crawl/extract_book.h"
 #include "platform/devtools/devtools_host.h"
 #include "tests/support/sample_book.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
   options.pollMs = pollMs;
   WaitForComplete(&host, run, options, home);
 
-  testing::TempFolder out;
+  testing::ScratchFolder out;
   ExtractStats stats;
   const auto start = Clock::now();
   ExtractBook(&host, out.path(), home, DeriveLinkPrefix(home), run, options, &stats);

@@ -14,6 +14,7 @@
 #include "tests/support/cli_run.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/sample_book.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vw {
 namespace testing {
@@ -63,7 +64,7 @@ class FullExtraction : public ::testing::TestWithParam<bool> {};
 TEST_P(FullExtraction, SavesEveryPageOnceUnderTheHostWordAndNoResources) {
   const bool text = GetParam();
   SampleViewer viewer;
-  TempFolder out;
+  ScratchFolder out;
   std::vector<std::string> extra = {"--poll-ms", "50"};
   if (text) extra.push_back("--text");
   CliRun run = Extract(viewer.endpoint(), out.path(), extra);
@@ -85,7 +86,7 @@ TEST(Extraction, HomePageWithoutLinksGivesOneOfOne) {
   page.body = "<html><head><title>single</title></head><body>only page</body></html>";
   server.Add("/book/only.htm", page);
   Chromium browser({}, server.Url("/book/only.htm"));
-  TempFolder out;
+  ScratchFolder out;
   CliRun run = Extract(EndpointOf(browser), out.path());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   EXPECT_EQ(LastProgress(run.errors), "1/1") << run.errors;
@@ -101,7 +102,7 @@ std::unique_ptr<ChildProcess> StartExtract(const std::string& endpoint,
 
 TEST(Extraction, CtrlCEndsTheRunAfterThePageInHand) {
   SampleViewer viewer;
-  TempFolder out;
+  ScratchFolder out;
   auto cli = StartExtract(viewer.endpoint(), out.path());
   ASSERT_TRUE(WaitForVisited(*cli, 3)) << cli->Errors();
   cli->Signal(SIGINT);
@@ -116,7 +117,7 @@ TEST(Extraction, CtrlCEndsTheRunAfterThePageInHand) {
 
 TEST(Extraction, BrowserGoneInTheMiddleEndsTheRunNormally) {
   SampleViewer viewer;
-  TempFolder out;
+  ScratchFolder out;
   auto cli = StartExtract(viewer.endpoint(), out.path());
   ASSERT_TRUE(WaitForVisited(*cli, 3)) << cli->Errors();
   viewer.process().Stop();  // the viewer closes, and its browser with it
@@ -141,7 +142,7 @@ TEST(Extraction, PageThatNeverCompletesIsSavedAfterTheWait) {
   hang.hangAfterHeaders = true;
   server.Add("/b/hang.gif", hang);
   Chromium browser({}, server.Url("/b/index.htm"));
-  TempFolder out;
+  ScratchFolder out;
 
   const auto start = std::chrono::steady_clock::now();
   CliRun run = Extract(EndpointOf(browser), out.path());
@@ -172,7 +173,7 @@ TEST(CommandLine, BadInputGivesAClearErrorAndItsExitCode) {
                                  result));
   }
   const std::string endpoint = EndpointOf(browser);
-  TempFolder out;
+  ScratchFolder out;
   struct Case {
     std::vector<std::string> args;
     int exitCode;

@@ -9,9 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <future>
-#include <sstream>
 #include <thread>
 
 #include "acquire/document_ops.h"
@@ -22,6 +20,7 @@
 #include "tests/support/cli_run.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/sample_book.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/tcp_proxy.h"
 
 namespace vw {
@@ -31,12 +30,7 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+std::string ReadFile(const std::string& path) { return ScratchFolder::Read(path); }
 
 // Every file below out is byte for byte the sample page it was saved from.
 void ExpectIntactSamplePages(const std::string& out) {
@@ -93,7 +87,7 @@ TEST(Faults, ConnectionCutDuringACommandSkipsOrSavesThePageAndTheRunGoesOn) {
   TcpProxy proxy(browser.endpoint().port);
   devtools::DevToolsHost host(devtools::Endpoint{"127.0.0.1", proxy.port()},
                               browser.firstTargetId());
-  TempFolder out;
+  ScratchFolder out;
   CuttingRun run(proxy);
   ExtractOptions options;
   options.pollMs = 20;
@@ -127,12 +121,12 @@ void MakeReadOnly(const std::string& root) {
 
 TEST(Faults, FolderMadeReadOnlyInTheMiddleLeavesTheSavedPagesAndReportsTheRest) {
   SampleViewer viewer;
-  TempFolder out;
+  ScratchFolder out;
   // Root may write into any folder, so as root the program runs as "nobody", for whom a
   // read-only folder is read-only.
   const bool root = geteuid() == 0;
   std::string program = CliPath();
-  TempFolder bin;
+  ScratchFolder bin;
   if (root) {
     // The build folder may lie where "nobody" cannot reach it; a copy of the program (its
     // own libraries are linked in) runs from a folder everyone can read.
@@ -158,7 +152,7 @@ TEST(Faults, FolderMadeReadOnlyInTheMiddleLeavesTheSavedPagesAndReportsTheRest) 
 
 TEST(Faults, FailedWriteEndsTheRunWithTheCompletionMessage) {
   SampleViewer viewer;
-  TempFolder out;
+  ScratchFolder out;
   ChildProcess cli({CliPath(), "extract", "--devtools", viewer.endpoint(), "--out", out.path()});
   ASSERT_TRUE(WaitForVisited(cli, 3)) << cli.Errors();
   // From now on no file of the program may grow past 100 bytes: the next write fails.

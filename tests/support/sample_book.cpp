@@ -1,7 +1,5 @@
 #include "tests/support/sample_book.h"
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,23 +50,6 @@ std::set<std::string> FilesBelow(const std::string& folder) {
     }
   }
   return files;
-}
-
-TempFolder::TempFolder() {
-  char name[] = "/tmp/vw-test-XXXXXX";
-  if (!mkdtemp(name)) throw std::runtime_error("cannot create a temporary folder");
-  path_ = name;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  // Read-only folders left by a test are made writable again so that they can go.
-  for (auto it = fs::recursive_directory_iterator(path_, ignored);
-       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-    if (it->is_directory(ignored)) chmod(it->path().c_str(), 0755);
-  }
-  chmod(path_.c_str(), 0755);
-  fs::remove_all(path_, ignored);
 }
 
 }  // namespace testing

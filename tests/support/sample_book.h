@@ -42,18 +42,5 @@ std::string ExpectedSampleFile(const std::string& gbkUrl);
 // Every regular file below folder, as relative UTF-8 paths.
 std::set<std::string> FilesBelow(const std::string& folder);
 
-// A fresh temporary folder, removed with everything in it by the destructor.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 }  // namespace testing
 }  // namespace vw

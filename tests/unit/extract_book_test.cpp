@@ -5,7 +5,7 @@
 #include <map>
 #include <memory>
 
-#include "tests/unit/scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/unit/scripted_document.h"
 
 namespace vw {

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ansi_convert.h"
-#include "scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vw {
 namespace {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
-#include "scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 #include "scripted_document.h"
 
 namespace vw {
