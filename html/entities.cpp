@@ -16,7 +16,7 @@ struct Row {
   unsigned char value;
 };
 
-// The five markup names, then the Latin-1 names in the order of their codes 160 to 255.
+// The Latin-1 names in the order of their codes, 160 to 255.
 constexpr std::string_view kLatin1Names[96] = {
     "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",
     "uml",    "copy",   "ordf",   "laquo",  "not",    "shy",    "reg",    "macr",
@@ -37,13 +37,6 @@ constexpr std::size_t kRowCount = 101;
 // Rows sorted by name for binary search.
 std::array<Row, kRowCount> g_rows;
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ansi::ToLower(a[i]) != ansi::ToLower(b[i])) return false;
-  }
-  return true;
-}
 
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 
@@ -146,12 +139,12 @@ std::size_t EntityTable::Size() const { return g_rows.size(); }
 std::string NormalizeEntityName(std::string_view name) {
   std::string result(name);
   const bool firstUpper = !name.empty() && IsUpper(name[0]);
-  if (EqualsNoCase(name, "eth") || EqualsNoCase(name, "thorn")) {
+  if (ansi::EqualNoCase(name, "eth") || ansi::EqualNoCase(name, "thorn")) {
     for (char& c : result) c = firstUpper ? ansi::ToUpper(c) : ansi::ToLower(c);
     return result;
   }
-  if (EqualsNoCase(name, "oslash") || EqualsNoCase(name, "aelig")) {
-    const bool oslash = EqualsNoCase(name, "oslash");
+  if (ansi::EqualNoCase(name, "oslash") || ansi::EqualNoCase(name, "aelig")) {
+    const bool oslash = ansi::EqualNoCase(name, "oslash");
     if (firstUpper) return oslash ? "Oslash" : "AElig";
     return oslash ? "oslash" : "aelig";
   }
@@ -161,7 +154,7 @@ std::string NormalizeEntityName(std::string_view name) {
                                                     "tilde", "cedil", "ring"};
     const std::string_view rest = name.substr(1);
     for (std::string_view accent : kAccents) {
-      if (EqualsNoCase(rest, accent)) {
+      if (ansi::EqualNoCase(rest, accent)) {
         result[0] = name[0];
         break;
       }
