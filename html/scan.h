@@ -9,43 +9,16 @@
 
 namespace vw::scan {
 
-// True when hit, a position in [from, end), starts a character of the text as stepped from
-// from: the run of lead-range bytes right before hit (not reaching before from) pairs up
-// completely. A byte below 0x81 or 0xFF always ends a character, so stepping from any start
-// before it passes through the byte after it; that makes the answer depend only on this run.
-inline bool StartsCharacter(const char* from, const char* hit) {
-  const char* p = hit;
-  while (p > from && ansi::IsLeadByte(static_cast<unsigned char>(p[-1]))) --p;
-  return ((hit - p) & 1) == 0;
-}
-
-// The first character start in [from, end) holding the single-byte character c (c must be
-// below 0x40, so never a trail byte of valid text), or null. Linear in the bytes passed over.
+// The first character start in [from, end) holding the single-byte character c, or null.
 inline const char* FindChar(const char* from, const char* end, char c) {
-  const char* p = from;
-  while (p < end) {
-    const void* hit = std::memchr(p, c, std::size_t(end - p));
-    if (!hit) return nullptr;
-    const char* h = static_cast<const char*>(hit);
-    if (StartsCharacter(from, h)) return h;
-    p = h + 1;  // h was a trail byte: the next character starts right after it
-  }
-  return nullptr;
+  return ansi::FindStr(from, end, &c, 1);
 }
 
-// The first character start in [from, end) where the two single-byte characters a, b follow
-// each other (both below 0x40), or null.
+// The first character start in [from, end) where the single-byte characters a, b follow
+// each other, or null.
 inline const char* FindPair(const char* from, const char* end, char a, char b) {
-  const char* p = from;
-  while (p < end) {
-    const void* hit = std::memchr(p, a, std::size_t(end - p));
-    if (!hit) return nullptr;
-    const char* h = static_cast<const char*>(hit);
-    if (h + 1 >= end) return nullptr;
-    if (h[1] == b && StartsCharacter(from, h)) return h;
-    p = h + 1;
-  }
-  return nullptr;
+  const char pair[2] = {a, b};
+  return ansi::FindStr(from, end, pair, 2);
 }
 
 // Markup white space (space, tab, LF, VT, FF, CR).

@@ -25,8 +25,22 @@ const char* FindStr(const char* s, const char* find) {
 
 const char* FindStr(const char* s, const char* end, const char* find, std::size_t findLength) {
   if (findLength == 0) return s;
-  for (const char* p = s; p < end && std::size_t(end - p) >= findLength; p = Next(p, end)) {
-    if (*p == *find && std::memcmp(p, find, findLength) == 0) return p;
+  if (IsLeadByte(static_cast<unsigned char>(*find))) {
+    // A double-byte first character: its hits lie inside runs of lead bytes, where looking
+    // back for character starts would cost the run again per hit, so step instead.
+    for (const char* p = s; p < end && std::size_t(end - p) >= findLength; p = Next(p, end)) {
+      if (std::memcmp(p, find, findLength) == 0) return p;
+    }
+    return nullptr;
+  }
+  // A single-byte first character ends every run of lead bytes before it, so the looking
+  // back of all hits together passes over the text once.
+  for (const char* p = s; p < end && std::size_t(end - p) >= findLength;) {
+    const void* hit = std::memchr(p, *find, std::size_t(end - p) - findLength + 1);
+    if (!hit) return nullptr;
+    const char* h = static_cast<const char*>(hit);
+    if (std::memcmp(h, find, findLength) == 0 && StartsCharacter(s, h)) return h;
+    p = h + 1;
   }
   return nullptr;
 }

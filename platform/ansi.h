@@ -38,6 +38,15 @@ inline const char* Next(const char* p, const char* end) {
   return p + 1;
 }
 
+// True when hit, a position of a text that is stepped with Next from its start, begins a
+// character: the run of lead bytes right before hit (not reaching before start) pairs up
+// completely. Any byte that is not a lead byte ends a character, so only that run matters.
+inline bool StartsCharacter(const char* start, const char* hit) {
+  const char* p = hit;
+  while (p > start && IsLeadByte(static_cast<unsigned char>(p[-1]))) --p;
+  return ((hit - p) & 1) == 0;
+}
+
 // The first character of s that is the single byte c, or nullptr (StrChrA). Trail bytes of
 // double-byte characters never match.
 const char* FindChar(const char* s, char c);
@@ -49,7 +58,8 @@ const char* FindLastChar(const char* s, char c);
 // empty find matches at s.
 const char* FindStr(const char* s, const char* find);
 
-// Like FindStr over the range [s, end), which need not be zero-terminated.
+// Like FindStr over the range [s, end), which need not be zero-terminated. Linear in the
+// bytes passed over: candidates are found with memchr and checked with StartsCharacter.
 const char* FindStr(const char* s, const char* end, const char* find, std::size_t findLength);
 
 // Equality with ASCII letter case ignored (lstrcmpiA == 0). A double-byte character
