@@ -35,6 +35,12 @@ void PausePumping(RunState& run, int ms) {
 
 }  // namespace
 
+bool IsCompleteAt(PageDocument* document, const std::string& expectedUrl) {
+  if (document == nullptr) return false;
+  if (!expectedUrl.empty() && GetPageUrl(document) != expectedUrl) return false;
+  return IsPageComplete(document);
+}
+
 DocumentRef WaitForComplete(BrowserHost* host, RunState& run, const ExtractOptions& options,
                             const std::string& expectedUrl) {
   const int pollMs = std::max(1, options.pollMs);
@@ -44,10 +50,7 @@ DocumentRef WaitForComplete(BrowserHost* host, RunState& run, const ExtractOptio
     document.reset();  // a document that is not complete is released before the next
     PausePumping(run, pollMs);
     document = GetBrowserDocument(host, nullptr);
-    if (document && IsPageComplete(document.get()) &&
-        (expectedUrl.empty() || GetPageUrl(document.get()) == expectedUrl)) {
-      break;
-    }
+    if (IsCompleteAt(document.get(), expectedUrl)) break;
   }
   return document;
 }

@@ -44,6 +44,12 @@ void ExtractBook(BrowserHost* host, const std::string& targetFolder,
                  const std::string& homeUrl, const std::string& linkPrefix, RunState& run,
                  const ExtractOptions& options = {}, ExtractStats* stats = nullptr);
 
+// True when document is complete and, when expectedUrl is not empty, shows that address.
+// The address is read first: a document taken while the browser commits a navigation can
+// answer one read from the page before and the next from the new one, and only this order
+// never takes the page before's "complete" for the new page's.
+bool IsCompleteAt(PageDocument* document, const std::string& expectedUrl);
+
 // Waits until the page the browser shows is complete (and, when expectedUrl is not empty,
 // shows that address), testing a document fetched anew after every pause, or until the wait
 // is used up. Returns the last document fetched (complete or not), or null when none could

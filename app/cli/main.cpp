@@ -156,7 +156,7 @@ int RunExtract(const vw::CliOptions& options) {
     // The walk saves the page on screen as it is, so a page still loading is waited for
     // first, as a user waits for the page before picking it. A browser that has only just
     // started lists the address it is loading while its document is still the blank one.
-    if (!vw::IsPageComplete(document.get()) || vw::GetPageUrl(document.get()) != target.url) {
+    if (!vw::IsCompleteAt(document.get(), target.url)) {
       document = vw::WaitForComplete(&host, run, extractOptions, target.url);
       if (!document) return Fail(kNoBrowser, "the page cannot be reached");
     }

@@ -82,6 +82,52 @@ ExtractOptions Fast() {
   return o;
 }
 
+// A browser committing a navigation while it is read: the first read of any kind still
+// sees the blank page before it (complete), every later read the new page, which loads for
+// a few reads before it is complete.
+class CommittingDocument : public ScriptedDocument {
+ public:
+  int reads = 0;
+  int loadingReadsLeft = 3;
+  bool newPageSeenComplete = false;
+
+  bool ReadyState(std::string& state) override {
+    if (reads++ == 0) {
+      state = "complete";
+    } else if (loadingReadsLeft > 0) {
+      --loadingReadsLeft;
+      state = "loading";
+    } else {
+      state = "complete";
+      newPageSeenComplete = true;
+    }
+    return true;
+  }
+  bool Url(std::string& out) override {
+    out = reads++ == 0 ? "about:blank" : "http://ebook/index.htm";
+    return true;
+  }
+};
+
+TEST(WaitForComplete, NeverTakesThePageBeforesReadyStateForTheNewPage) {
+  const std::string url = "http://ebook/index.htm";
+  CommittingDocument checked;
+  EXPECT_FALSE(IsCompleteAt(&checked, url));
+
+  auto document = std::make_shared<CommittingDocument>();
+  struct Host : BrowserHost {
+    DocumentRef doc;
+    DocumentRef FindDocument(MessageSink*) override { return doc; }
+    bool Exists() override { return true; }
+  } host;
+  host.doc = document;
+  RecordingRun run;
+  ExtractOptions options = Fast();
+  options.maxWaitMs = 1000;
+  EXPECT_EQ(WaitForComplete(&host, run, options, url), host.doc);
+  EXPECT_TRUE(document->newPageSeenComplete);
+}
+
 TEST(ExtractBook, WalksBreadthFirstWithOneBackslashAfterTheFolder) {
   testing::ScratchFolder dir;
   ScriptedHost host;
